@@ -34,6 +34,9 @@ bool save(QWidget *window, const QString &outputDir, const QString &name)
 
 int main(int argc, char *argv[])
 {
+    // Without a display, render offscreen.
+    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Renders the client's windows to PNG files."));
