@@ -9,3 +9,5 @@ if(TARGET velmora-devservice)
 endif()
 
 velmora_add_test(tst_ServiceData SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_ServiceData.cpp LABELS unit)
+
+velmora_add_test(tst_NetworkManager SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_NetworkManager.cpp LABELS unit)
