@@ -1,4 +1,5 @@
 #include "MainDialogWindow.h"
+#include "UiResources.h"
 #include "ui_MainDialogWindow.h"
 
 #include <QCloseEvent>
@@ -47,7 +48,7 @@ void openAddress(const QString &address)
 
 MainDialogWindow::MainDialogWindow(QWidget *parent)
     : QDialog(parent)
-    , ui(new Ui::MainDialogWindow)
+    , ui((ensureUiResources(), new Ui::MainDialogWindow))
 {
     ui->setupUi(this);
 
