@@ -59,36 +59,34 @@ AppCore::AppCore(int &argc, char **argv)
     trayMenu = new QMenu();
     trayIcon = new QSystemTrayIcon(this);
 
-    connect(ping, &Ping::pingComplited, this, &AppCore::serverDataComplited); // 1
-    connect(this, &AppCore::makeStartupRequest, networkManager, &NetworkManager::makeStartupRequest); // 2
-    connect(this, &AppCore::makeLoginRequest, networkManager, &NetworkManager::makeLoginRequest); // 3
-    connect(this, &AppCore::makeServerListRequest, networkManager, &NetworkManager::makeServerListRequest); // 4
-    connect(loginWindow, &LoginDialogWindow::quitAction, this, &AppCore::tryToCloseLoginWindow); // 5
-    connect(loginWindow, &LoginDialogWindow::makeLoginRequest, this, &AppCore::requestLogin); // 6
-    connect(mainWindow, &MainDialogWindow::quitAction, this, &AppCore::tryToCloseMainWindow); // 7
-    connect(mainWindow, &MainDialogWindow::serverListRequest, this, &AppCore::requestServerList); // 8
-    connect(mainWindow, &MainDialogWindow::tryToConnect, this, &AppCore::tryToStartOvpn); // 9
-    connect(mainWindow, &MainDialogWindow::tryToDisconect, protocol, &Protocol::tryToDisconect); // 10
-    connect(mainWindow, &MainDialogWindow::saveSettingsAction, this, &AppCore::saveMainWindowSettings); // 11
-    connect(mainWindow, &MainDialogWindow::currentServerChoosed, this, &AppCore::currentServerChoosed); // 12
-    connect(updateWindow, &NewUpdateDialogWindow::quitAction, this, &AppCore::tryToCloseUpdateWindow); // 13
-    connect(protocol, &Protocol::newTspSocketStats, mainWindow, &MainDialogWindow::newStats); // 14
-    connect(protocol, &Protocol::connected, mainWindow, &MainDialogWindow::connected); // 15
-    connect(protocol, &Protocol::disconnected, mainWindow, &MainDialogWindow::disconnected); // 16
-    connect(protocol, &Protocol::connected, this, &AppCore::vpnStarted); // 17
-    connect(protocol, &Protocol::disconnected, this, &AppCore::vpnStoped); // 18
-    connect(this, &AppCore::serverDataReady, mainWindow, &MainDialogWindow::processServerList); // 19
-    connect(this, &AppCore::serverListError, mainWindow, &MainDialogWindow::serverListErrorOcured); // 20
-    connect(networkManager, &NetworkManager::startUpResponceFinished, this, &AppCore::processStartupReply); // 21
-    connect(networkManager, &NetworkManager::loginResponceFinished, this, &AppCore::processLoginReply); // 22
-    connect(networkManager, &NetworkManager::serverListResponceFinished, this,
-            &AppCore::processServerListReply); // 23
-    connect(networkManager, &NetworkManager::startupErrorOccurred, this, &AppCore::startupErrorOcurred); // 24
-    connect(networkManager, &NetworkManager::loginErrorOccurred, this, &AppCore::loginErrorOccurred); // 25
-    connect(networkManager, &NetworkManager::serverListErrorOccured, this,
-            &AppCore::serverListErrorOccured); // 26
-    connect(this, &AppCore::quitAction, protocol, &Protocol::tryToDisconect); // 27
-    connect(this, &AppCore::quitAction, this, &QCoreApplication::quit, Qt::QueuedConnection); // 28
+    connect(ping, &Ping::pingComplited, this, &AppCore::serverDataComplited);
+    connect(this, &AppCore::makeStartupRequest, networkManager, &NetworkManager::makeStartupRequest);
+    connect(this, &AppCore::makeLoginRequest, networkManager, &NetworkManager::makeLoginRequest);
+    connect(this, &AppCore::makeServerListRequest, networkManager, &NetworkManager::makeServerListRequest);
+    connect(loginWindow, &LoginDialogWindow::quitAction, this, &AppCore::tryToCloseLoginWindow);
+    connect(loginWindow, &LoginDialogWindow::makeLoginRequest, this, &AppCore::requestLogin);
+    connect(mainWindow, &MainDialogWindow::quitAction, this, &AppCore::tryToCloseMainWindow);
+    connect(mainWindow, &MainDialogWindow::serverListRequest, this, &AppCore::requestServerList);
+    connect(mainWindow, &MainDialogWindow::tryToConnect, this, &AppCore::tryToStartOvpn);
+    connect(mainWindow, &MainDialogWindow::tryToDisconect, protocol, &Protocol::tryToDisconect);
+    connect(mainWindow, &MainDialogWindow::saveSettingsAction, this, &AppCore::saveMainWindowSettings);
+    connect(mainWindow, &MainDialogWindow::currentServerChoosed, this, &AppCore::currentServerChoosed);
+    connect(updateWindow, &NewUpdateDialogWindow::quitAction, this, &AppCore::tryToCloseUpdateWindow);
+    connect(protocol, &Protocol::newTspSocketStats, mainWindow, &MainDialogWindow::newStats);
+    connect(protocol, &Protocol::connected, mainWindow, &MainDialogWindow::connected);
+    connect(protocol, &Protocol::disconnected, mainWindow, &MainDialogWindow::disconnected);
+    connect(protocol, &Protocol::connected, this, &AppCore::vpnStarted);
+    connect(protocol, &Protocol::disconnected, this, &AppCore::vpnStoped);
+    connect(this, &AppCore::serverDataReady, mainWindow, &MainDialogWindow::processServerList);
+    connect(this, &AppCore::serverListError, mainWindow, &MainDialogWindow::serverListErrorOcured);
+    connect(networkManager, &NetworkManager::startUpResponceFinished, this, &AppCore::processStartupReply);
+    connect(networkManager, &NetworkManager::loginResponceFinished, this, &AppCore::processLoginReply);
+    connect(networkManager, &NetworkManager::serverListResponceFinished, this, &AppCore::processServerListReply);
+    connect(networkManager, &NetworkManager::startupErrorOccurred, this, &AppCore::startupErrorOcurred);
+    connect(networkManager, &NetworkManager::loginErrorOccurred, this, &AppCore::loginErrorOccurred);
+    connect(networkManager, &NetworkManager::serverListErrorOccured, this, &AppCore::serverListErrorOccured);
+    connect(this, &AppCore::quitAction, protocol, &Protocol::tryToDisconect);
+    connect(this, &AppCore::quitAction, this, &QCoreApplication::quit, Qt::QueuedConnection);
 
     // Why a session ended reaches the user, and the service gets one report
     // of it. The tunnel driver only reports endings that OpenVPN caused.

@@ -32,13 +32,12 @@ void AppCore::setupTrayIcon(bool visible)
 
     if (!trayConnected) {
         trayConnected = true;
-        connect(exitAction, &QAction::triggered, this, &AppCore::tryToCloseApplication); // 29
-        connect(startAction, &QAction::triggered, this, &AppCore::tryToStartOvpn); // 30
-        connect(stopAction, &QAction::triggered, protocol, &Protocol::tryToDisconect); // 31
+        connect(exitAction, &QAction::triggered, this, &AppCore::tryToCloseApplication);
+        connect(startAction, &QAction::triggered, this, &AppCore::tryToStartOvpn);
+        connect(stopAction, &QAction::triggered, protocol, &Protocol::tryToDisconect);
         connect(
-            showAction, &QAction::triggered, showAction, [this] { bringWindowBack(); }, // 32
-            Qt::DirectConnection);
-        connect(trayIcon, &QSystemTrayIcon::activated, this, &AppCore::trayIconDoubleClicked); // 33
+            showAction, &QAction::triggered, showAction, [this] { bringWindowBack(); }, Qt::DirectConnection);
+        connect(trayIcon, &QSystemTrayIcon::activated, this, &AppCore::trayIconDoubleClicked);
     }
 
     trayMenu->clear();
