@@ -1,4 +1,5 @@
 #include "ProccessAnimationWidget.h"
+#include "UiResources.h"
 #include "ui_ProccessAnimationWidget.h"
 
 #include <QMovie>
@@ -6,7 +7,7 @@
 ProccessAnimationWidget::ProccessAnimationWidget(QWidget *parent)
     : QWidget(parent)
     , ui(new Ui::ProccessAnimationWidget)
-    , movie(new QMovie(animationPath(), QByteArray()))
+    , movie((ensureUiResources(), new QMovie(animationPath(), QByteArray())))
 {
     ui->setupUi(this);
 
