@@ -10,6 +10,7 @@
 #include "Protocol.h"
 #include "SettingsStore.h"
 #include "StartupWindow.h"
+#include "UiResources.h"
 
 #include <QAction>
 #include <QLoggingCategory>
@@ -41,6 +42,7 @@ void addBuildCaCertificates()
 AppCore::AppCore(int &argc, char **argv)
     : QApplication(argc, argv)
 {
+    ensureUiResources();
     addBuildCaCertificates();
 
     loginWindow = new LoginDialogWindow();
