@@ -17,6 +17,7 @@ cleanup() {
     sh "$here/scripts/vpn-testbed.sh" down "$name" >/dev/null 2>&1
 }
 trap cleanup EXIT
+trap 'exit 143' INT TERM
 
 sh "$here/scripts/vpn-testbed.sh" down "$name" >/dev/null 2>&1 || true
 sh "$here/scripts/vpn-testbed.sh" up "$name" "$build/devcerts" "$here/tests/support/vpn-users.txt" >/dev/null

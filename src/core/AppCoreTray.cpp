@@ -147,6 +147,7 @@ void AppCore::tryToCloseUpdateWindow()
 
 void AppCore::tryToCloseApplication()
 {
+    qCDebug(lcCore) << "Exit requested";
     ping->stopPinging();
     emit quitAction();
 }

@@ -27,7 +27,8 @@ QWidget *visibleWindow(const char *className)
 QWidget *waitForWindow(const char *className, int timeoutMs)
 {
     QWidget *found = nullptr;
-    QTest::qWaitFor([&] { return (found = visibleWindow(className)) != nullptr; }, timeoutMs);
+    if (!QTest::qWaitFor([&] { return (found = visibleWindow(className)) != nullptr; }, timeoutMs))
+        return nullptr;
     return found;
 }
 
@@ -85,7 +86,9 @@ bool click(QWidget *window, const char *buttonName)
     auto *button = window->findChild<QPushButton *>(QLatin1String(buttonName));
     if (!button || !button->isEnabled())
         return false;
-    QTest::mouseClick(button, Qt::LeftButton);
+    // click() rather than a synthetic mouse event: it does not depend on
+    // where a window manager (or none, under Xvfb) put the window.
+    button->click();
     return true;
 }
 
