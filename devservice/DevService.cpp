@@ -199,6 +199,12 @@ bool DevService::start(const QStringList &hosts, int port)
         // One request per connection: stop() then never waits for idle
         // keep-alive connections to time out.
         server->set_keep_alive_max_count(1);
+        // cpp-httplib also sets SO_REUSEPORT by default, which lets a second
+        // service bind the same port and silently share its connections.
+        server->set_socket_options([](socket_t sock) {
+            int yes = 1;
+            setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof(yes));
+        });
         auto handler = [this](const httplib::Request &req, httplib::Response &res) { dispatch(req, res); };
         server->Get(".*", handler);
         server->Post(".*", handler);

@@ -72,6 +72,7 @@ private slots:
     void handlersReplaceAPathAndRequestsAreRecorded();
     void slowInstallerCanBeCancelledHalfWay();
     void untrustedCertificateIsRefused();
+    void secondServiceCannotTakeABoundPort();
 
 private:
     QNetworkAccessManager manager;
@@ -387,6 +388,20 @@ void tst_DevService::untrustedCertificateIsRefused()
     const Answer answer = wait(manager.get(serviceRequest(service.baseUrl() + "/v1/startup")));
     QCOMPARE(answer.error, QNetworkReply::SslHandshakeFailedError);
     QCOMPARE(answer.status, 0);
+}
+
+void tst_DevService::secondServiceCannotTakeABoundPort()
+{
+    DevServiceFixture first;
+    QVERIFY2(first.isRunning(), qPrintable(first.error()));
+    DevService second(DevService::defaultOptions());
+    QVERIFY(!second.start({"127.0.0.1"}, first.port()));
+    QVERIFY(!second.lastError().isEmpty());
+
+    // The port stays the first one's alone.
+    const Answer answer = wait(manager.get(serviceRequest(first.baseUrl() + "/v1/startup")));
+    QCOMPARE(answer.status, 200);
+    QCOMPARE(first.requests().size(), 1);
 }
 
 QTEST_MAIN(tst_DevService)

@@ -146,7 +146,8 @@ private slots:
         QCOMPARE(recorded.exists(), started);
         if (started) {
             QVERIFY(recorded.open(QIODevice::ReadOnly));
-            const QString expected = QStringLiteral("LC_ALL=C\narg=-n\narg=-c\narg=2\narg=-W\narg=1\narg=--\narg=")
+            const QString expected
+                = QStringLiteral("LC_ALL=C\narg=-n\narg=-c\narg=2\narg=-i\narg=0.2\narg=-W\narg=1\narg=--\narg=")
                 + hostName + QLatin1Char('\n');
             QCOMPARE(QString::fromLocal8Bit(recorded.readAll()), expected);
         }

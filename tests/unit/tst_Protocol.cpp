@@ -1,6 +1,8 @@
 // The tunnel driver against a fake OpenVPN program (tests/support/fakeopenvpn)
 // that speaks the management protocol and follows a script in the served
 // configuration.
+#include "BuildConfig.h"
+#include "DevServiceFixture.h"
 #include "Protocol.h"
 
 #include <QtTest>
@@ -85,6 +87,9 @@ private slots:
     void tryToConnectWhileConnected();
     void startConnectionTwice();
     void startConnectionWhileConnected();
+    void disconnectKillsStubbornProgram();
+    void releaseFromInsideNotification();
+    void downloadThroughService();
 
 private:
     QString serve(const QStringList &steps, const QByteArray &tail = QByteArray());
@@ -586,6 +591,90 @@ void tst_Protocol::startConnectionWhileConnected()
     protocol.tryToDisconect();
     verifyReleased(second);
     QCOMPARE(errorSpy.count(), 0);
+}
+
+// Our own kill of a program that ignores SIGTERM is not reported as an
+// OpenVPN failure.
+void tst_Protocol::disconnectKillsStubbornProgram()
+{
+    Protocol protocol;
+    startAndWaitConnected(protocol, QStringList {"ignore-term"} + upSteps);
+    QSignalSpy disconnectedSpy(&protocol, &Protocol::disconnected);
+    QSignalSpy errorSpy(&protocol, &Protocol::serverError);
+    const Record rec = record();
+    protocol.tryToDisconect();
+    QCOMPARE(disconnectedSpy.count(), 1);
+    verifyReleased(rec);
+    QTest::qWait(200);
+    QCOMPARE(errorSpy.count(), 0);
+    QCOMPARE(countLog(QtCriticalMsg, QStringLiteral("OpenVPN process error:")), 0);
+    QCOMPARE(disconnectedSpy.count(), 1);
+}
+
+// A receiver that ends the session from inside the driver's own
+// notification (the socket's readyRead) must not bring it down.
+void tst_Protocol::releaseFromInsideNotification()
+{
+    Protocol protocol;
+    connect(&protocol, &Protocol::connected, &protocol, &Protocol::tryToDisconect);
+    QSignalSpy disconnectedSpy(&protocol, &Protocol::disconnected);
+    QSignalSpy statsSpy(&protocol, &Protocol::newTspSocketStats);
+    protocol.startConnection(
+        QStringLiteral("u"), QStringLiteral("p"),
+        serve(QStringList {"listen", "wait-command state",
+                           "mgmt >STATE:1,CONNECTED,SUCCESS,10.8.0.2,,,\\r\\n>BYTECOUNT:1,2\\r\\n"}));
+    QTRY_COMPARE_WITH_TIMEOUT(disconnectedSpy.count(), 1, 15000);
+    QTest::qWait(200);
+    // The count after the state line belonged to the session just ended.
+    QCOMPARE(statsSpy.count(), 0);
+    QCOMPARE(disconnectedSpy.count(), 1);
+    verifyReleased(record());
+}
+
+// The configuration comes from the service with its request headers.
+void tst_Protocol::downloadThroughService()
+{
+    QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
+    tls.setCaCertificates(tls.caCertificates() + QSslCertificate::fromData(BuildConfig::extraCaCertificates()));
+    QSslConfiguration::setDefaultConfiguration(tls);
+
+    DevServiceFixture service;
+    QVERIFY2(service.isRunning(), qPrintable(service.error()));
+    QFile scripted(QUrl(serve(upSteps)).toLocalFile());
+    QVERIFY(scripted.open(QIODevice::ReadOnly));
+    const QByteArray configText = scripted.readAll();
+    service.setHandler(QStringLiteral("/v1/configs/fake.ovpn"), [configText](const DevRequest &, DevResponse &res) {
+        res.contentType = "application/octet-stream";
+        res.body = configText;
+    });
+
+    Protocol protocol;
+    QSignalSpy connectedSpy(&protocol, &Protocol::connected);
+    QSignalSpy connectionErrorSpy(&protocol, &Protocol::connectionError);
+    QSignalSpy disconnectedSpy(&protocol, &Protocol::disconnected);
+    protocol.startConnection(QStringLiteral("u"), QStringLiteral("p"),
+                             service.baseUrl() + QLatin1String("/v1/configs/fake.ovpn"));
+    QTRY_COMPARE_WITH_TIMEOUT(connectedSpy.count(), 1, 15000);
+    const QList<DevRequest> requests = service.requests(QStringLiteral("/v1/configs/fake.ovpn"));
+    QCOMPARE(requests.size(), 1);
+    QCOMPARE(requests.first().method, QStringLiteral("GET"));
+    QCOMPARE(requests.first().header("Content-Type"), QByteArray("application/json"));
+    QCOMPARE(requests.first().header("User-Agent"), QByteArray("Mozilla Firefox"));
+    QCOMPARE(requests.first().header("Auth-Token"), QByteArray("ZK4PRT8QWBN2XGH7LMC5VYD9JFS3AE6UKR2TQ8BZPX5NWM7HGL"));
+    const Record rec = record();
+    protocol.tryToDisconect();
+    verifyReleased(rec);
+
+    // A failing service: the error goes out and nothing is started.
+    QFile::remove(recordPath);
+    service.setStatus(QStringLiteral("ovpn"), 500);
+    protocol.startConnection(QStringLiteral("u"), QStringLiteral("p"),
+                             service.baseUrl() + QLatin1String("/v1/configs/127.0.0.11.ovpn"));
+    QTRY_COMPARE_WITH_TIMEOUT(disconnectedSpy.count(), 2, 15000);
+    QCOMPARE(connectionErrorSpy.count(), 1);
+    QCOMPARE(connectedSpy.count(), 1);
+    QVERIFY(!QFile::exists(recordPath));
+    verifyReleased(Record());
 }
 
 QTEST_GUILESS_MAIN(tst_Protocol)

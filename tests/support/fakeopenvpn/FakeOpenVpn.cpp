@@ -15,6 +15,7 @@
 //   delay MS           pause
 //   close-mgmt         close the management connection
 //   exit CODE / crash  end now
+//   ignore-term        ignore SIGTERM, so only a kill ends it
 //
 // TEXT understands \n, \r, \t and \\. When the script runs out the program
 // stays until it is terminated.
@@ -27,6 +28,7 @@
 #include <QTcpSocket>
 #include <QTimer>
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 
@@ -133,6 +135,8 @@ private:
                 client->close();
         } else if (command == QLatin1String("exit")) {
             std::exit(argument.toInt());
+        } else if (command == QLatin1String("ignore-term")) {
+            std::signal(SIGTERM, SIG_IGN);
         } else if (command == QLatin1String("crash")) {
             std::abort();
         } else {

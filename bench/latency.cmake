@@ -1,0 +1,3 @@
+add_executable(latency_round ${CMAKE_CURRENT_LIST_DIR}/latency_round.cpp)
+target_link_libraries(latency_round PRIVATE velmora_core velmora_config_demo)
+velmora_warnings(latency_round)
