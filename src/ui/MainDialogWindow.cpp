@@ -10,6 +10,7 @@
 #include <QListWidgetItem>
 #include <QTimer>
 #include <QUrl>
+#include <QtCharts/QAbstractAxis>
 #include <QtCharts/QChart>
 #include <QtCharts/QSplineSeries>
 
@@ -134,6 +135,9 @@ void MainDialogWindow::initWindow()
     table->horizontalHeader()->hide();
     table->verticalHeader()->hide();
     table->verticalHeader()->setDefaultSectionSize(48);
+    // Names get the room; the flag and the ping keep what they need.
+    table->horizontalHeader()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    table->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
     table->setStyleSheet(QStringLiteral("QTableWidget::item{border-bottom: 1px dotted black;}"
                                         "QTableWidget::item:selected{background-color: #eaf3f6;color: "
                                         "black;border-bottom: 1px dotted black;}"));
@@ -234,7 +238,14 @@ void MainDialogWindow::applyFonts()
     };
     for (QWidget *widget : widgets)
         widget->setFont(font);
-    ui->graphicsViewChart->setFont(QFont(QStringLiteral("Quicksand Medium"), 8, 1, false));
+    const QFont chartFont(QStringLiteral("Quicksand Medium"), 8, 1, false);
+    ui->graphicsViewChart->setFont(chartFont);
+    // The chart draws its own texts; at the view's size they only fit in its font.
+    chart->setTitleFont(chartFont);
+    for (QtCharts::QAbstractAxis *axis : chart->axes()) {
+        axis->setLabelsFont(chartFont);
+        axis->setTitleFont(chartFont);
+    }
 }
 
 void MainDialogWindow::setBlockerMessage(const QString &text)

@@ -13,6 +13,18 @@
 
 using namespace QtCharts;
 
+namespace {
+
+double largestY(const QSplineSeries *series)
+{
+    double largest = 0;
+    for (const QPointF &point : series->pointsVector())
+        largest = std::max(largest, point.y());
+    return largest;
+}
+
+} // namespace
+
 void MainDialogWindow::initChart()
 {
     sentSeries->setColor(QColor(241, 75, 0, 255));
@@ -25,6 +37,8 @@ void MainDialogWindow::initChart()
 
     timeAxis = new QDateTimeAxis();
     timeAxis->setFormat(QStringLiteral("hh:mm"));
+    // Five "hh:mm" labels do not fit under a 300 pixel chart.
+    timeAxis->setTickCount(3);
     chart->addAxis(timeAxis, Qt::AlignBottom);
     sentSeries->attachAxis(timeAxis);
     receivedSeries->attachAxis(timeAxis);
@@ -78,39 +92,48 @@ void MainDialogWindow::updateSessionTime()
 
 void MainDialogWindow::newStats(QDateTime timestamp, quint64 bytesSent, quint64 bytesReceived)
 {
-    double sumSent = 0;
-    double sumReceived = 0;
-    double maxSent = 0;
-    double maxReceived = 0;
-    const QVector<QPointF> sentPoints = sentSeries->pointsVector();
-    const QVector<QPointF> receivedPoints = receivedSeries->pointsVector();
-    for (const QPointF &point : sentPoints) {
-        sumSent += point.y();
-        maxSent = std::max(maxSent, point.y());
-    }
-    for (const QPointF &point : receivedPoints) {
-        sumReceived += point.y();
-        maxReceived = std::max(maxReceived, point.y());
-    }
+    // The maxima before this sample decide the vertical range; the new point
+    // counts from the next call on.
+    const double maxSent = chartMaxSent;
+    const double maxReceived = chartMaxReceived;
 
     const qint64 x = MainWindowRules::wholeSecondMs(timestamp);
-    const double dSent = MainWindowRules::mebibits(bytesSent) - sumSent;
-    const double dReceived = MainWindowRules::mebibits(bytesReceived) - sumReceived;
+    const double dSent = MainWindowRules::mebibits(bytesSent) - chartSumSent;
+    const double dReceived = MainWindowRules::mebibits(bytesReceived) - chartSumReceived;
 
-    const int count = sentPoints.size();
-    if (count == 0 || qint64(sentPoints.last().x()) != x) {
-        sentSeries->append(double(x), dSent);
-        receivedSeries->append(double(x), dReceived);
+    const int count = sentSeries->count();
+    QPointF sentPoint(double(x), dSent);
+    QPointF receivedPoint(double(x), dReceived);
+    if (count == 0 || qint64(sentSeries->at(count - 1).x()) != x) {
+        sentSeries->append(sentPoint);
+        receivedSeries->append(receivedPoint);
     } else {
-        sentSeries->replace(count - 1, double(x), sentPoints.last().y() + dSent);
-        receivedSeries->replace(count - 1, double(x), receivedPoints.last().y() + dReceived);
+        const double oldSent = sentSeries->at(count - 1).y();
+        const double oldReceived = receivedSeries->at(count - 1).y();
+        sentPoint.ry() += oldSent;
+        receivedPoint.ry() += oldReceived;
+        sentSeries->replace(count - 1, sentPoint);
+        receivedSeries->replace(count - 1, receivedPoint);
+        // A merged point that shrank may have been the largest one.
+        if (sentPoint.y() < oldSent && oldSent >= chartMaxSent)
+            chartMaxSent = largestY(sentSeries);
+        if (receivedPoint.y() < oldReceived && oldReceived >= chartMaxReceived)
+            chartMaxReceived = largestY(receivedSeries);
     }
+    chartSumSent += dSent;
+    chartSumReceived += dReceived;
+    chartMaxSent = std::max(chartMaxSent, sentPoint.y());
+    chartMaxReceived = std::max(chartMaxReceived, receivedPoint.y());
 
+    // Every range change redraws the whole series, so only real changes go in.
     const qint64 firstMs = qint64(sentSeries->at(0).x());
-    const qint64 lastMs = qint64(sentSeries->at(sentSeries->count() - 1).x());
-    timeAxis->setRange(QDateTime::fromMSecsSinceEpoch(firstMs),
-                       QDateTime::fromMSecsSinceEpoch(MainWindowRules::timeAxisMaxMs(firstMs, lastMs)));
-    valueAxis->setRange(0, std::max({10.0, maxSent, maxReceived}));
+    const QDateTime axisMin = QDateTime::fromMSecsSinceEpoch(firstMs);
+    const QDateTime axisMax = QDateTime::fromMSecsSinceEpoch(MainWindowRules::timeAxisMaxMs(firstMs, x));
+    if (timeAxis->min() != axisMin || timeAxis->max() != axisMax)
+        timeAxis->setRange(axisMin, axisMax);
+    const double valueMax = std::max({10.0, maxSent, maxReceived});
+    if (valueAxis->min() != 0.0 || valueAxis->max() != valueMax)
+        valueAxis->setRange(0, valueMax);
 
     ui->labelReceived->setText(tr("Received: %1 MB").arg(MainWindowRules::wholeMebibytes(bytesReceived)));
     ui->labelSent->setText(tr("Sent: %1 MB").arg(MainWindowRules::wholeMebibytes(bytesSent)));

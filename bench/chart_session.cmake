@@ -1,0 +1,3 @@
+add_executable(chart_session ${CMAKE_CURRENT_LIST_DIR}/chart_session.cpp)
+target_link_libraries(chart_session PRIVATE velmora_core velmora_config_demo)
+velmora_warnings(chart_session)
