@@ -121,6 +121,9 @@ void LoginDialogWindow::on_pushButtonCreateAccount_clicked()
 void LoginDialogWindow::applyFonts()
 {
     QFontDatabase::addApplicationFont(QStringLiteral(":/resources/common/fonts/Quicksand-Regular.ttf"));
+    // The bundled file's family is "Quicksand"; the forms ask for the
+    // family by its medium name, so map it rather than fall back to another face.
+    QFont::insertSubstitution(QStringLiteral("Quicksand Medium"), QStringLiteral("Quicksand"));
     // Weight 3 on Qt's 0..99 scale.
     const QFont font(QStringLiteral("Quicksand Medium"), 12, 3, false);
     const QList<QWidget *> widgets {

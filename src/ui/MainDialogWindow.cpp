@@ -210,6 +210,9 @@ void MainDialogWindow::resetMenuIcons()
 void MainDialogWindow::applyFonts()
 {
     QFontDatabase::addApplicationFont(QStringLiteral(":/resources/common/fonts/Quicksand-Regular.ttf"));
+    // The bundled file's family is "Quicksand"; the forms ask for the
+    // family by its medium name, so map it rather than fall back to another face.
+    QFont::insertSubstitution(QStringLiteral("Quicksand Medium"), QStringLiteral("Quicksand"));
     const QFont font(QStringLiteral("Quicksand Medium"), 12, 1, false);
     const QList<QWidget *> widgets = {
         ui->labelSent,
