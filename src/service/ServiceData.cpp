@@ -1,18 +1,9 @@
 #include "ServiceData.h"
 
+#include "UiResources.h"
+
 #include <QJsonArray>
 #include <QJsonObject>
-
-// The resources live in a static library, whose registration the linker
-// drops unless something refers to it.
-static void loadResources()
-{
-    static const bool loaded = [] {
-        Q_INIT_RESOURCE(resources);
-        return true;
-    }();
-    Q_UNUSED(loaded);
-}
 
 namespace ServiceData {
 
@@ -89,7 +80,7 @@ QPixmap flagImageFromReply(bool replyFailed, const QByteArray &body)
 {
     QPixmap image;
     if (replyFailed) {
-        loadResources();
+        ensureUiResources();
         image.load(QString::fromLatin1(placeholderFlagPath));
     } else {
         image.loadFromData(body);

@@ -325,46 +325,42 @@ QMap<QString, bool> MainDialogWindow::getSettings() const
     return settings;
 }
 
+// Page 0 of a switch shows it on, page 1 off.
+void MainDialogWindow::setSwitch(bool &option, QStackedWidget *switchPages, bool enabled)
+{
+    option = enabled;
+    switchPages->setCurrentIndex(enabled ? 0 : 1);
+    emit saveSettingsAction();
+}
+
 void MainDialogWindow::on_pushButtonEnableAutorun_clicked()
 {
-    autorunEnabled = true;
-    ui->stackedWidgetAutorun->setCurrentIndex(0);
-    emit saveSettingsAction();
+    setSwitch(autorunEnabled, ui->stackedWidgetAutorun, true);
 }
 
 void MainDialogWindow::on_pushButtonDisableAutorun_clicked()
 {
-    autorunEnabled = false;
-    ui->stackedWidgetAutorun->setCurrentIndex(1);
-    emit saveSettingsAction();
+    setSwitch(autorunEnabled, ui->stackedWidgetAutorun, false);
 }
 
 void MainDialogWindow::on_pushButtonEnableTrayIcon_clicked()
 {
-    trayIconEnabled = true;
-    ui->stackedWidgetTrayIcon->setCurrentIndex(0);
-    emit saveSettingsAction();
+    setSwitch(trayIconEnabled, ui->stackedWidgetTrayIcon, true);
 }
 
 void MainDialogWindow::on_pushButtonDisableTrayIcon_clicked()
 {
-    trayIconEnabled = false;
-    ui->stackedWidgetTrayIcon->setCurrentIndex(1);
-    emit saveSettingsAction();
+    setSwitch(trayIconEnabled, ui->stackedWidgetTrayIcon, false);
 }
 
 void MainDialogWindow::on_pushButtonDisableSetDNS_clicked()
 {
-    setDnsEnabled = false;
-    ui->stackedWidgetSetDNS->setCurrentIndex(1);
-    emit saveSettingsAction();
+    setSwitch(setDnsEnabled, ui->stackedWidgetSetDNS, false);
 }
 
 void MainDialogWindow::on_pushButtonEnableSetDNS_clicked()
 {
-    setDnsEnabled = true;
-    ui->stackedWidgetSetDNS->setCurrentIndex(0);
-    emit saveSettingsAction();
+    setSwitch(setDnsEnabled, ui->stackedWidgetSetDNS, true);
 }
 
 // About page

@@ -19,6 +19,8 @@ class QSplineSeries;
 class QValueAxis;
 } // namespace QtCharts
 
+class QStackedWidget;
+
 namespace Ui {
 class MainDialogWindow;
 }
@@ -83,6 +85,8 @@ private slots:
     void on_pushButtonEnableSetDNS_clicked();
 
 private:
+    // Flips one option, shows its switch page and asks for the settings to be saved.
+    void setSwitch(bool &option, QStackedWidget *switchPages, bool enabled);
     void initWindow();
     void fillMenu();
     void resetMenuIcons();

@@ -2,11 +2,7 @@
 # VPN session run in the VPN testbed (real OpenVPN client and server); the
 # others in a network namespace of their own.
 if(VELMORA_SYSTEM_OPENVPN AND TARGET velmora_devservice_lib)
-    add_executable(tst_Client ${CMAKE_CURRENT_LIST_DIR}/tst_Client.cpp)
-    target_link_libraries(tst_Client PRIVATE velmora_testsupport velmora_core velmora_config_demo Qt5::Test)
-    velmora_warnings(tst_Client)
-    set_target_properties(tst_Client PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}/client)
-    velmora_openvpn_beside(tst_Client ${VELMORA_SYSTEM_OPENVPN})
+    velmora_add_openvpn_test(tst_Client ${CMAKE_CURRENT_LIST_DIR}/tst_Client.cpp)
 
     set(plainScenarios startupEqualVersion startupUpdateOffered startupFailure wrongPasswordRefillsFromSettings
         rememberOnThenOff accessWithoutConnection serversLoaded trayOnCloseKeepsRunning trayActionsConnectedOnce)

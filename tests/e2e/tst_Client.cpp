@@ -287,10 +287,7 @@ private slots:
         QCOMPARE(openVpnChildren(), 1);
 
         QProcess traffic;
-        traffic.start(QStringLiteral("ping"),
-                      {QStringLiteral("-n"), QStringLiteral("-q"), QStringLiteral("-i"), QStringLiteral("0.2"),
-                       QStringLiteral("-s"), QStringLiteral("1200"), QStringLiteral("-w"), QStringLiteral("6"),
-                       QStringLiteral("10.8.0.1")});
+        startTunnelTraffic(traffic, 6);
         const QString clockBefore = labelText(main, "labelSessionTime");
         QTest::qWait(7000);
         traffic.waitForFinished(3000);

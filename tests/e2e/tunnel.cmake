@@ -2,11 +2,7 @@
 # VPN testbed of network namespaces made for the run (skipped with the
 # reason where namespaces or the tun device cannot be had).
 if(VELMORA_SYSTEM_OPENVPN AND TARGET velmora_devservice_lib)
-    add_executable(tst_ProtocolVpn ${CMAKE_CURRENT_LIST_DIR}/tst_ProtocolVpn.cpp)
-    target_link_libraries(tst_ProtocolVpn PRIVATE velmora_testsupport velmora_core velmora_config_demo Qt5::Test)
-    velmora_warnings(tst_ProtocolVpn)
-    set_target_properties(tst_ProtocolVpn PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}/tunnel)
-    velmora_openvpn_beside(tst_ProtocolVpn ${VELMORA_SYSTEM_OPENVPN})
+    velmora_add_openvpn_test(tst_ProtocolVpn ${CMAKE_CURRENT_LIST_DIR}/tst_ProtocolVpn.cpp)
     add_test(NAME tst_ProtocolVpn
         COMMAND sh ${PROJECT_SOURCE_DIR}/tests/support/in-vpn-testbed.sh
             ${VELMORA_DEV_CERT_DIR} ${PROJECT_SOURCE_DIR}/tests/support/vpn-users.txt

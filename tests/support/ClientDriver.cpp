@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QTableWidget>
@@ -90,6 +91,14 @@ bool click(QWidget *window, const char *buttonName)
     // where a window manager (or none, under Xvfb) put the window.
     button->click();
     return true;
+}
+
+void startTunnelTraffic(QProcess &ping, int seconds)
+{
+    ping.start(QStringLiteral("ping"),
+               {QStringLiteral("-n"), QStringLiteral("-q"), QStringLiteral("-i"), QStringLiteral("0.2"),
+                QStringLiteral("-s"), QStringLiteral("1200"), QStringLiteral("-w"), QString::number(seconds),
+                QStringLiteral("10.8.0.1")});
 }
 
 double secondsSinceProcessStart()

@@ -4,6 +4,7 @@
 
 class QWidget;
 class QTableWidget;
+class QProcess;
 
 // Drives the client's real windows the way a user would, by object name:
 // used by the end-to-end tests and the demo tour. Works on whatever AppCore
@@ -29,6 +30,10 @@ QString labelText(QWidget *window, const char *labelName);
 
 // Clicks a push button of the window by object name; false if it is missing or disabled.
 bool click(QWidget *window, const char *buttonName);
+
+// Starts pinging the VPN server's tunnel address for the given seconds, so
+// traffic flows through the tunnel.
+void startTunnelTraffic(QProcess &ping, int seconds);
 
 // Seconds since this process started, from /proc (for start-up figures).
 double secondsSinceProcessStart();

@@ -3,10 +3,12 @@ add_executable(velmora_fake_openvpn ${CMAKE_CURRENT_LIST_DIR}/fakeopenvpn/FakeOp
 target_link_libraries(velmora_fake_openvpn PRIVATE Qt5::Core Qt5::Network)
 velmora_warnings(velmora_fake_openvpn)
 
-# velmora_openvpn_beside(TARGET PROGRAM): puts openvpn/openvpn beside the
-# test executable TARGET as a link to PROGRAM, where the client looks for it.
-function(velmora_openvpn_beside target program)
-    add_custom_command(TARGET ${target} POST_BUILD
-        COMMAND ${CMAKE_COMMAND} -E make_directory $<TARGET_FILE_DIR:${target}>/openvpn
-        COMMAND ${CMAKE_COMMAND} -E create_symlink ${program} $<TARGET_FILE_DIR:${target}>/openvpn/openvpn)
+# velmora_add_openvpn_test(NAME SOURCE): a test executable that runs sessions
+# with the real OpenVPN program, in a folder of its own with openvpn/ beside it.
+function(velmora_add_openvpn_test name source)
+    add_executable(${name} ${source})
+    target_link_libraries(${name} PRIVATE velmora_testsupport velmora_core velmora_config_demo Qt5::Test)
+    velmora_warnings(${name})
+    set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}/${name})
+    velmora_openvpn_beside(${name} ${VELMORA_SYSTEM_OPENVPN})
 endfunction()

@@ -72,10 +72,7 @@ int tour(AppCore &app, const QString &dir, bool figures, int trafficSeconds)
 
     // Traffic through the tunnel so the chart has something to show.
     QProcess traffic;
-    traffic.start(QStringLiteral("ping"),
-                  {QStringLiteral("-n"), QStringLiteral("-q"), QStringLiteral("-i"), QStringLiteral("0.2"),
-                   QStringLiteral("-s"), QStringLiteral("1200"), QStringLiteral("-w"), QString::number(trafficSeconds),
-                   QStringLiteral("10.8.0.1")});
+    startTunnelTraffic(traffic, trafficSeconds);
     QTest::qWait(trafficSeconds * 1000 + 1500);
     const long whileConnected = residentKiB();
     shot(main, dir, QStringLiteral("05-connected"));
